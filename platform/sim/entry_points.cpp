@@ -18,25 +18,6 @@ const uintptr_t kHeapHandle = 0x5000;
 const uintptr_t kIconHandle = 0x6000;
 const UINT kHungSendTookMs = 0;
 
-std::string Quote(const char* text) {
-  if (text == nullptr) return "NULL";
-  std::string quoted = "\"";
-  for (const char* p = text; *p != '\0'; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += static_cast<char>(c);
-    } else if (c < 0x20 || c >= 0x7F) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02X", c);
-      quoted += escape;
-    } else {
-      quoted += static_cast<char>(c);
-    }
-  }
-  return quoted + "\"";
-}
-
 std::string Hex(unsigned long value) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%lX", value);
@@ -127,7 +108,7 @@ HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
     found = window.handle;
     break;
   }
-  Journal("FindWindowA", "FindWindowA(" + Quote(lpClassName) + ", " + Quote(lpWindowName) + ") = " + sim::Name(found));
+  Journal("FindWindowA", "FindWindowA(" + sim::Quote(lpClassName) + ", " + sim::Quote(lpWindowName) + ") = " + sim::Name(found));
   return found;
 }
 
@@ -200,7 +181,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   int answer = 0;
   if (box.shown) answer = world.answerBox ? world.answerBox(box) : IDOK;
   world.boxes.push_back(box);
-  Journal("MessageBoxA", "MessageBoxA(" + sim::Name(hWnd) + ", " + Quote(lpText) + ", " + Quote(lpCaption) + ", " +
+  Journal("MessageBoxA", "MessageBoxA(" + sim::Name(hWnd) + ", " + sim::Quote(lpText) + ", " + sim::Quote(lpCaption) + ", " +
                              Hex(uType) + ") = " + Number(answer));
   return answer;
 }
@@ -223,7 +204,7 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
 LPSTR WINAPI CharLowerA(LPSTR lpsz) {
   MaybeFault("CharLowerA");
   World& world = CurrentWorld();
-  Journal("CharLowerA", "CharLowerA(" + Quote(lpsz) + ")");
+  Journal("CharLowerA", "CharLowerA(" + sim::Quote(lpsz) + ")");
   // Works on characters, as Windows does: both bytes of a double-byte
   // character stay as they are.
   for (unsigned char* p = reinterpret_cast<unsigned char*>(lpsz); *p != '\0'; ++p) {
@@ -245,7 +226,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
     world.classes[key] = *lpWndClass;
     atom = static_cast<ATOM>(0xC000 + world.classes.size());
   }
-  Journal("RegisterClassA", "RegisterClassA(" + Quote(lpWndClass->lpszClassName) + ", icon " +
+  Journal("RegisterClassA", "RegisterClassA(" + sim::Quote(lpWndClass->lpszClassName) + ", icon " +
                                 Pointer(lpWndClass->hIcon, "MAINICON") + ") = " + Hex(atom));
   return atom;
 }
@@ -254,7 +235,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE) {
   MaybeFault("UnregisterClassA");
   World& world = CurrentWorld();
   const BOOL removed = world.classes.erase(World::Lower(lpClassName)) != 0;
-  Journal("UnregisterClassA", "UnregisterClassA(" + Quote(lpClassName) + ") = " + Number(removed));
+  Journal("UnregisterClassA", "UnregisterClassA(" + sim::Quote(lpClassName) + ") = " + Number(removed));
   return removed;
 }
 
@@ -279,8 +260,8 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     world.windows.insert(world.windows.begin(), window);
     created = window.handle;
   }
-  Journal("CreateWindowExA", "CreateWindowExA(" + Hex(dwExStyle) + ", " + Quote(lpClassName) + ", " +
-                                 Quote(lpWindowName) + ", " + Hex(dwStyle) + ", " + Number(X) + ", " + Number(Y) +
+  Journal("CreateWindowExA", "CreateWindowExA(" + Hex(dwExStyle) + ", " + sim::Quote(lpClassName) + ", " +
+                                 sim::Quote(lpWindowName) + ", " + Hex(dwStyle) + ", " + Number(X) + ", " + Number(Y) +
                                  ", " + Number(nWidth) + ", " + Number(nHeight) + ", " + sim::Name(hWndParent) +
                                  ") = " + sim::Name(created));
   return created;
@@ -310,7 +291,7 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
   const bool ours = hInstance == world.instance && world.hasIconResource && lpIconName != nullptr &&
                     reinterpret_cast<uintptr_t>(lpIconName) > 0xFFFF && std::strcmp(lpIconName, "MAINICON") == 0;
   HICON icon = ours ? reinterpret_cast<HICON>(kIconHandle) : nullptr;
-  Journal("LoadIconA", "LoadIconA(" + Pointer(hInstance, "hinstance") + ", " + Quote(lpIconName) + ") = " +
+  Journal("LoadIconA", "LoadIconA(" + Pointer(hInstance, "hinstance") + ", " + sim::Quote(lpIconName) + ") = " +
                            Pointer(icon, "icon"));
   return icon;
 }
@@ -393,7 +374,7 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
   MaybeFault("WinExec");
   World& world = CurrentWorld();
   world.starts.push_back({lpCmdLine == nullptr ? "<NULL>" : lpCmdLine, uCmdShow, world.nowMs});
-  Journal("WinExec", "WinExec(" + Quote(lpCmdLine) + ", " + Number(uCmdShow) + ") = " + Number(world.winExecResult));
+  Journal("WinExec", "WinExec(" + sim::Quote(lpCmdLine) + ", " + Number(uCmdShow) + ") = " + Number(world.winExecResult));
   return world.winExecResult;
 }
 
@@ -402,7 +383,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
   World& world = CurrentWorld();
   auto file = world.files.find(World::Lower(lpFileName));
   const DWORD attributes = file == world.files.end() ? INVALID_FILE_ATTRIBUTES : file->second;
-  Journal("GetFileAttributesA", "GetFileAttributesA(" + Quote(lpFileName) + ") = " + Hex(attributes));
+  Journal("GetFileAttributesA", "GetFileAttributesA(" + sim::Quote(lpFileName) + ") = " + Hex(attributes));
   return attributes;
 }
 
@@ -415,7 +396,7 @@ DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR lpSrc, LPSTR lpDst, DWORD nSize) {
     result = static_cast<DWORD>(expanded.size() + 1);
     if (lpDst != nullptr && nSize >= result) std::memcpy(lpDst, expanded.c_str(), result);
   }
-  Journal("ExpandEnvironmentStringsA", "ExpandEnvironmentStringsA(" + Quote(lpSrc) + ", " +
+  Journal("ExpandEnvironmentStringsA", "ExpandEnvironmentStringsA(" + sim::Quote(lpSrc) + ", " +
                                            Pointer(lpDst, "buffer") + ", " + Number(nSize) + ") = " + Number(result));
   return result;
 }
@@ -441,7 +422,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
   MaybeFault("GetModuleHandleA");
   World& world = CurrentWorld();
-  Journal("GetModuleHandleA", "GetModuleHandleA(" + Quote(lpModuleName) + ")");
+  Journal("GetModuleHandleA", "GetModuleHandleA(" + sim::Quote(lpModuleName) + ")");
   return lpModuleName == nullptr ? world.instance : nullptr;
 }
 
@@ -525,9 +506,10 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM
   if (status == ERROR_SUCCESS) {
     opened = reinterpret_cast<HKEY>(world.nextHandle++);
     world.openKeys[reinterpret_cast<uintptr_t>(opened)] = keyName;
+    world.keysOpened.push_back(opened);
     *phkResult = opened;
   }
-  Journal("RegOpenKeyExA", "RegOpenKeyExA(" + sim::Name(hKey) + ", " + Quote(lpSubKey) + ", " + Number(ulOptions) +
+  Journal("RegOpenKeyExA", "RegOpenKeyExA(" + sim::Name(hKey) + ", " + sim::Quote(lpSubKey) + ", " + Number(ulOptions) +
                                ", " + Hex(samDesired) + ", " + (phkResult == nullptr ? "NULL" : "&key") + ") = " +
                                Number(status) + (opened != nullptr ? " -> " + sim::Name(opened) : ""));
   return status;
@@ -539,7 +521,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserve
   World& world = CurrentWorld();
   const std::string typeIn = lpType == nullptr ? "NULL" : "&" + Number(*lpType);
   const std::string sizeIn = lpcbData == nullptr ? "NULL" : "&" + Number(*lpcbData);
-  const std::string call = "RegQueryValueExA(" + sim::Name(hKey) + ", " + Quote(lpValueName) + ", " +
+  const std::string call = "RegQueryValueExA(" + sim::Name(hKey) + ", " + sim::Quote(lpValueName) + ", " +
                            Pointer(lpReserved, "reserved") + ", " + typeIn + ", " + Pointer(lpData, "data") + ", " +
                            sizeIn + ")";
   LSTATUS status = ERROR_SUCCESS;

@@ -1,7 +1,6 @@
-// One simulated process lifetime: the class library's start-up, WinMain, the
-// finalisation, and the exit code, as the run-time's start-up and exit path
-// run them on Windows.
-#include <cstring>
+// One simulated process lifetime: the class library's start-up, the body
+// (WinMain), the finalisation, and the exit code, as the run-time's start-up
+// and exit path run them on Windows.
 #include <string>
 
 #include "platform/classlib/application.h"
@@ -12,13 +11,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
 namespace sim {
 
-ProcessOutcome RunLauncherProcess(World& world, const char* commandLine, int showCommand) {
+namespace {
+
+ProcessOutcome RunLifetime(World& world, const std::function<int()>& body) {
   SetCurrentWorld(&world);
-  std::string arguments = commandLine;
   ProcessOutcome outcome;
   try {
     InitializeClassLibrary(world.instance);
-    outcome.exitCode = WinMain(world.instance, nullptr, &arguments[0], showCommand);
+    outcome.exitCode = body();
   } catch (const UnhandledFault& fault) {
     outcome.crashed = true;
     outcome.faultCode = fault.code;
@@ -27,9 +27,24 @@ ProcessOutcome RunLauncherProcess(World& world, const char* commandLine, int sho
   // The system reclaims a crashed process's memory; finalising here keeps
   // the test process itself free of leaks.
   world.faultOn.clear();
+  world.failAllocationIf = nullptr;
   FinalizeClassLibrary();
   SetCurrentWorld(nullptr);
   return outcome;
+}
+
+}  // namespace
+
+ProcessOutcome RunLauncherProcess(World& world, const char* commandLine, int showCommand) {
+  std::string arguments = commandLine;
+  return RunLifetime(world, [&] { return WinMain(world.instance, nullptr, &arguments[0], showCommand); });
+}
+
+ProcessOutcome RunWithClassLibrary(World& world, const std::function<void()>& body) {
+  return RunLifetime(world, [&] {
+    body();
+    return 0;
+  });
 }
 
 }  // namespace sim

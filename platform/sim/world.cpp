@@ -135,6 +135,25 @@ int World::CountCalls(const std::string& function) const {
   return count;
 }
 
+std::string Quote(const char* text) {
+  if (text == nullptr) return "NULL";
+  std::string quoted = "\"";
+  for (const char* p = text; *p != '\0'; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += static_cast<char>(c);
+    } else if (c < 0x20 || c >= 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", c);
+      quoted += escape;
+    } else {
+      quoted += static_cast<char>(c);
+    }
+  }
+  return quoted + "\"";
+}
+
 std::string Name(HWND window) {
   if (window == nullptr) return "NULL";
   char text[32];

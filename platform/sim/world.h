@@ -121,6 +121,7 @@ class World {
   std::map<std::string, DWORD> reportedSizes;  // size query reports this instead
   int OpenKeyHandles() const { return static_cast<int>(openKeys.size()); }
   std::map<uintptr_t, std::string> openKeys;   // handle -> KeyName
+  std::vector<HKEY> keysOpened;                // every successful open, in order
 
   // --- processes, files, environment
   std::vector<ProcessStart> starts;
@@ -176,9 +177,13 @@ class World {
   uintptr_t nextHandle = 0x100;
 };
 
-// How the journal writes handles, so tests can build expected lines.
+// How the journal writes handles and texts, so tests can build expected
+// lines: a text in double quotes with backslash, quote and any byte outside
+// printable ASCII escaped ("\\", "\"", "\xE9"), a null pointer as NULL.
 std::string Name(HWND window);
 std::string Name(HKEY key);
+std::string Quote(const char* text);
+inline std::string Quote(const std::string& text) { return Quote(text.c_str()); }
 
 // The process lifetime: start-up of the class library, WinMain,
 // finalisation, on a fresh World.
@@ -188,6 +193,9 @@ struct ProcessOutcome {
   DWORD faultCode = 0;
 };
 ProcessOutcome RunLauncherProcess(World& world, const char* commandLine = "", int showCommand = SW_SHOWDEFAULT);
+// The same lifetime with `body` in place of WinMain, for tests of the class
+// library and the report on their own; the exit code is 0.
+ProcessOutcome RunWithClassLibrary(World& world, const std::function<void()>& body);
 
 // The World the simulated entry points act on during RunLauncherProcess.
 World& CurrentWorld();
