@@ -236,12 +236,11 @@ TEST(RegisteredPathMemoryTest, EveryAllocationOfTheLookupCanFail) {
     world.AddTaskbar();
     world.SetEnvironment("ProgramFiles", "C:\\Program Files");
     world.SetAppPath(REG_EXPAND_SZ, Bytes("%ProgramFiles%\\T.exe\0"));
-    bool inLookup = false;
     int lookupAllocations = 0;
     world.failAllocationIf = [&](SIZE_T) {
-      const std::string& last = world.journal.empty() ? std::string() : world.journal.back().function;
-      if (last == "FindWindowA") inLookup = true;  // the taskbar test comes right before the lookup
-      if (last == "RegCloseKey" || last == "WinExec") inLookup = false;
+      // From the taskbar test, which comes right before the lookup, to the
+      // close of the key, which ends it.
+      const bool inLookup = world.CountCalls("FindWindowA") == 2 && world.CountCalls("RegCloseKey") == 0;
       return inLookup && ++lookupAllocations == failing;
     };
 
