@@ -30,5 +30,5 @@ void ReportException(const Exception& error) {
   AnsiString text = error.Message();
   if (EndsAboveFullStop(text)) text = text + AnsiString::Literal(kFullStop);
   const AnsiString caption = Application->Title();
-  Application->MessageBox(text.c_str(), caption.c_str(), kErrorBoxStyle);
+  Application->ShowMessageBox(text.c_str(), caption.c_str(), kErrorBoxStyle);
 }

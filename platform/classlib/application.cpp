@@ -169,7 +169,7 @@ AnsiString TApplication::Title() const {
   return AnsiString(text.chars(), std::strlen(text.chars()));
 }
 
-int TApplication::MessageBox(const char* text, const char* caption, UINT flags) {
+int TApplication::ShowMessageBox(const char* text, const char* caption, UINT flags) {
   ActiveWindowKeeper activeWindow;
   DisabledThreadWindows disabledWindows;
   return MessageBoxA(window_.get(), text, caption, flags);

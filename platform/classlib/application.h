@@ -42,7 +42,7 @@ class TApplication : public TObject {
   // A modal MessageBoxA owned by the application window. While it is up the
   // thread's other visible windows are disabled; afterwards they are enabled
   // again and the window that was active is activated again.
-  int MessageBox(const char* text, const char* caption, UINT flags);
+  int ShowMessageBox(const char* text, const char* caption, UINT flags);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

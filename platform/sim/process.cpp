@@ -7,8 +7,6 @@
 #include "platform/sim/process_internal.h"
 #include "platform/sim/world.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
-
 namespace sim {
 
 namespace {
