@@ -4,12 +4,16 @@
 The design: a rounded square in deep teal with a white arrow pointing right
 out of an open frame, "hand over to the next program". Each size is drawn
 from the same geometry with 4x4 supersampling, as 32-bit images with alpha.
+The smallest size is stored as a plain bitmap, the larger ones as PNG, which
+Windows reads from Vista on and which keeps the icon a fraction of the size.
 Run it again after changing the design; the build uses the .ico it writes.
 """
 import os
 import struct
+import zlib
 
-SIZES = (16, 32, 48)
+BITMAP_SIZES = (16,)
+PNG_SIZES = (32, 48)
 SAMPLES = 4
 BACKGROUND = (0x1F, 0x6F, 0x78)  # RGB
 FOREGROUND = (0xFF, 0xFF, 0xFF)
@@ -58,7 +62,20 @@ def pixel(size, px, py):
     return (rgb[2], rgb[1], rgb[0], round(255 * cover / n))  # BGRA
 
 
-def image(size):
+def png(size):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    raw = b""
+    for py in range(size):  # top-down, each row after a filter byte of 0
+        raw += b"\0" + b"".join(bytes((r, g, b, a)) for b, g, r, a in (pixel(size, px, py) for px in range(size)))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
+def bitmap(size):
     rows = []
     for py in reversed(range(size)):  # bottom-up
         rows.append(b"".join(struct.pack("4B", *pixel(size, px, py)) for px in range(size)))
@@ -70,10 +87,11 @@ def image(size):
 
 
 def main():
-    images = [image(size) for size in SIZES]
+    sizes = BITMAP_SIZES + PNG_SIZES
+    images = [bitmap(size) for size in BITMAP_SIZES] + [png(size) for size in PNG_SIZES]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip(SIZES, images):
+    for size, data in zip(sizes, images):
         out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     out += b"".join(images)

@@ -1,9 +1,8 @@
-// The class library's start-up and finalisation on Windows, and the turning
-// of processor faults into errors inside the guarded scope.
-//
-// The run-time's start-up constructs the one object below before it calls
-// WinMain, and its exit path destroys it after WinMain has returned, so the
-// application object exists for the whole run.
+// The process's start-up and exit on Windows, with the class library's
+// start-up and finalisation around WinMain, and the turning of processor
+// faults into errors inside the guarded scope.
+#include <cstdlib>
+
 #include "platform/classlib/application.h"
 #include "platform/classlib/exceptions.h"
 #include "platform/win32.h"
@@ -56,25 +55,76 @@ LONG CALLBACK TranslateFault(EXCEPTION_POINTERS* exception) {
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-class ClassLibraryLifetime {
- public:
-  ClassLibraryLifetime() noexcept {
-    const HMODULE module = GetModuleHandleA(nullptr);
-    LocateImage(module);
-    faultHandler_ = AddVectoredExceptionHandler(1, &TranslateFault);
-    InitializeClassLibrary(module);
-  }
-  ~ClassLibraryLifetime() {
-    FinalizeClassLibrary();
-    if (faultHandler_ != nullptr) RemoveVectoredExceptionHandler(faultHandler_);
-  }
-  ClassLibraryLifetime(const ClassLibraryLifetime&) = delete;
-  ClassLibraryLifetime& operator=(const ClassLibraryLifetime&) = delete;
+// Functions to run at exit, registered by the run-time's own start-up
+// (unwind-table registration, the exception memory pool), last first.
+const int kMostExitFunctions = 32;
+void (*exitFunctions[kMostExitFunctions])() = {};
+int exitFunctionCount = 0;
 
- private:
-  void* faultHandler_ = nullptr;
-};
+void RunExitFunctions() {
+  while (exitFunctionCount > 0) exitFunctions[--exitFunctionCount]();
+}
 
-ClassLibraryLifetime lifetime;
+// The command line after the program's name, as the run-time hands it to
+// WinMain: the name ends at its closing quote when quoted, else at the first
+// blank; the blanks after it are skipped.
+LPSTR ArgumentsAfterProgramName() {
+  LPSTR text = GetCommandLineA();
+  if (*text == '"') {
+    ++text;
+    while (*text != '\0' && *text != '"') ++text;
+    if (*text == '"') ++text;
+  } else {
+    while (*text != '\0' && *text != ' ' && *text != '\t') ++text;
+  }
+  while (*text == ' ' || *text == '\t') ++text;
+  return text;
+}
+
+int StartShowCommand() {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+}
 
 }  // namespace
+
+// Registered by the run-time's static constructors; run on the exit path.
+extern "C" int __cdecl atexit(void (*function)()) {
+  if (exitFunctionCount == kMostExitFunctions) return -1;
+  exitFunctions[exitFunctionCount++] = function;
+  return 0;
+}
+
+// Runs the run-time's static constructors, among them the registration of
+// the unwind tables that exceptions need.
+extern "C" void __main();
+
+// The process's entry point. The launcher needs little of a C run-time's
+// start-up (no arguments, no environment, no console, no threads), so it
+// does the few things itself: the run-time's constructors, the class
+// library's start-up, WinMain, the finalisation, and the exit code.
+extern "C" [[noreturn]] __attribute__((force_align_arg_pointer)) void __cdecl LauncherStartup() {
+  __main();
+  const HMODULE module = GetModuleHandleA(nullptr);
+  LocateImage(module);
+  void* const faultHandler = AddVectoredExceptionHandler(1, &TranslateFault);
+  InitializeClassLibrary(module);
+
+  const int exitCode = WinMain(module, nullptr, ArgumentsAfterProgramName(), StartShowCommand());
+
+  FinalizeClassLibrary();
+  if (faultHandler != nullptr) RemoveVectoredExceptionHandler(faultHandler);
+  RunExitFunctions();
+  ExitProcess(static_cast<UINT>(exitCode));
+}
+
+// The run-time's default terminate handler writes the escaping exception's
+// demangled type name to a console a GUI program does not have, and brings
+// a demangler and printf into the executable, several times the size of the
+// program itself. The program lets no exception escape; should one ever do
+// so, ending at once is all a handler could do.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
