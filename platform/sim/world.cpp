@@ -108,7 +108,6 @@ void World::SetEnvironment(const std::string& name, const std::string& value) {
 
 void World::UseCodePage(UINT codePage) {
   ansiCodePage = codePage;
-  oemCodePage = codePage == 932 ? 932 : 850;
 }
 
 bool World::IsLeadByteOfCodePage(unsigned char byte) const {
