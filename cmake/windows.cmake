@@ -35,15 +35,19 @@ target_link_options(Launcher PRIVATE ${PROGRAM_LINK_OPTIONS})
 target_link_libraries(Launcher PRIVATE ${PROGRAM_LINK_LIBRARIES})
 set_target_properties(Launcher PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_SOURCE_DIR}/dist)
 
-# Test-only: the same program with a lookup that faults inside the guarded
-# scope. Never shipped.
+# Test-only: the same program with a lookup that makes an access violation,
+# or overflows the stack, inside the guarded scope. Never shipped.
 set(PROBE_SOURCES ${PROGRAM_SOURCES})
 list(REMOVE_ITEM PROBE_SOURCES lookup/registered_path.cpp)
-add_executable(LauncherFaultProbe WIN32 ${PROBE_SOURCES} ${WINDOWS_SOURCES} tests/windows/fault_probe_lookup.cpp)
-target_include_directories(LauncherFaultProbe PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_options(LauncherFaultProbe PRIVATE ${PROGRAM_COMPILE_OPTIONS})
-target_link_options(LauncherFaultProbe PRIVATE ${PROGRAM_LINK_OPTIONS})
-target_link_libraries(LauncherFaultProbe PRIVATE ${PROGRAM_LINK_LIBRARIES})
+foreach(probe IN ITEMS Fault Stack)
+  string(TOLOWER ${probe} probe_file)
+  add_executable(Launcher${probe}Probe WIN32
+    ${PROBE_SOURCES} ${WINDOWS_SOURCES} tests/windows/${probe_file}_probe_lookup.cpp)
+  target_include_directories(Launcher${probe}Probe PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(Launcher${probe}Probe PRIVATE ${PROGRAM_COMPILE_OPTIONS})
+  target_link_options(Launcher${probe}Probe PRIVATE ${PROGRAM_LINK_OPTIONS})
+  target_link_libraries(Launcher${probe}Probe PRIVATE ${PROGRAM_LINK_LIBRARIES})
+endforeach()
 
 enable_testing()
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/CMakeLists.txt)

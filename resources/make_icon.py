@@ -4,16 +4,17 @@
 The design: a rounded square in deep teal with a white arrow pointing right
 out of an open frame, "hand over to the next program". Each size is drawn
 from the same geometry with 4x4 supersampling, as 32-bit images with alpha.
-The smallest size is stored as a plain bitmap, the larger ones as PNG, which
-Windows reads from Vista on and which keeps the icon a fraction of the size.
+Every size is stored as PNG, which Windows reads in icons from Vista on and
+which keeps the icon a fraction of the size of plain bitmaps. (bitmap() stays
+for a system that needs one: list its sizes in BITMAP_SIZES.)
 Run it again after changing the design; the build uses the .ico it writes.
 """
 import os
 import struct
 import zlib
 
-BITMAP_SIZES = (16,)
-PNG_SIZES = (32, 48)
+BITMAP_SIZES = ()
+PNG_SIZES = (16, 32, 48)
 SAMPLES = 4
 BACKGROUND = (0x1F, 0x6F, 0x78)  # RGB
 FOREGROUND = (0xFF, 0xFF, 0xFF)

@@ -14,6 +14,11 @@ DWORD pendingFault = 0;
 // is its module handle, to the end of the image.
 const BYTE* imageStart = nullptr;
 const BYTE* imageEnd = nullptr;
+// Stack kept free for the handling of a stack overflow: enough for the
+// unwinder to raise the error and run the destructors on its way out. Only
+// when the system grants it is a stack overflow turned into an error.
+const ULONG kStackOverflowReserve = 64 * 1024;
+bool stackOverflowReserved = false;
 
 // Entered in place of the faulting instruction, as if it had called this
 // function; the error then unwinds from there like any other. Our own code
@@ -37,11 +42,12 @@ bool IsInOurModule(const void* address) {
 // Sees every exception first. Only a mapped processor fault of our own code
 // while the guarded scope is active is taken; system DLLs raise and handle
 // exceptions of their own, which go on untouched. A stack overflow is left
-// to the system: the few bytes of stack left are not enough to unwind on.
+// to the system unless stack was reserved to unwind on.
 LONG CALLBACK TranslateFault(EXCEPTION_POINTERS* exception) {
   const EXCEPTION_RECORD* record = exception->ExceptionRecord;
-  if (!GuardedScope::IsActive() || !IsMappedFault(record->ExceptionCode) ||
-      record->ExceptionCode == EXCEPTION_STACK_OVERFLOW || !IsInOurModule(record->ExceptionAddress)) {
+  const bool unwindable = record->ExceptionCode != EXCEPTION_STACK_OVERFLOW || stackOverflowReserved;
+  if (!GuardedScope::IsActive() || !IsMappedFault(record->ExceptionCode) || !unwindable ||
+      !IsInOurModule(record->ExceptionAddress)) {
     return EXCEPTION_CONTINUE_SEARCH;
   }
   pendingFault = record->ExceptionCode;
@@ -109,13 +115,16 @@ extern "C" [[noreturn]] __attribute__((force_align_arg_pointer)) void __cdecl La
   __main();
   const HMODULE module = GetModuleHandleA(nullptr);
   LocateImage(module);
-  void* const faultHandler = AddVectoredExceptionHandler(1, &TranslateFault);
+  ULONG reserve = kStackOverflowReserve;
+  stackOverflowReserved = SetThreadStackGuarantee(&reserve) != 0;
+  // Stays installed until the process ends: outside the guarded scope it
+  // passes every exception on.
+  AddVectoredExceptionHandler(1, &TranslateFault);
   InitializeClassLibrary(module);
 
   const int exitCode = WinMain(module, nullptr, ArgumentsAfterProgramName(), StartShowCommand());
 
   FinalizeClassLibrary();
-  if (faultHandler != nullptr) RemoveVectoredExceptionHandler(faultHandler);
   RunExitFunctions();
   ExitProcess(static_cast<UINT>(exitCode));
 }

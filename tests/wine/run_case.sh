@@ -279,6 +279,7 @@ run_selected_case() {
         title.two_dots) case_box MY.TOOL.EXE REG_DWORD $dword_one My "Invalid data type for ''" ;;
         title.lower)   case_box my.tool.v2.exe REG_DWORD $dword_one my "Invalid data type for ''" ;;
         fault_probe)   case_box LauncherFaultProbe.exe "" "" Launcherfaultprobe "EAccessViolation." ;;
+        stack_probe)   case_box LauncherStackProbe.exe "" "" Launcherstackprobe "EStackOverflow." ;;
 
         headless)      case_headless ;;
         *) fail "unknown case $case_name" ;;
