@@ -12,7 +12,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 helpers=${1:-$repo/build/windows/tests/wine/helpers}
 launcher=${2:-$repo/dist/Launcher.exe}
-# shellcheck source=wine_session.sh
+# shellcheck source-path=SCRIPTDIR source=wine_session.sh
 source "$here/wine_session.sh"
 
 for f in "$launcher" "$helpers/kembrin_window.exe" "$helpers/tavimond_standin.exe" \

@@ -99,15 +99,21 @@ create_prefix() {
     cp "$helpers"/*.exe "$WINEPREFIX/drive_c/tests/bin/" || return 1
 }
 
-cmd_start() {
-    local state=$1 helpers=$2 t0
-    t0=$(now_ms)
+# A fresh state dir naming a fresh prefix. Should any later step of the
+# start fail, what was started so far is ended on exit.
+begin_session() {
+    local state=$1
     cmd_stop "$state" 2>/dev/null
     mkdir -p "$state"
-    # Should any step fail, end what was started so far.
     stop_on_exit=$state
     trap 'cmd_stop "$stop_on_exit"' EXIT
     echo "WINEPREFIX=$(mktemp -d /tmp/wine-e2e.XXXXXX)/prefix" >"$state/env"
+}
+
+cmd_start() {
+    local state=$1 helpers=$2 t0
+    t0=$(now_ms)
+    begin_session "$state"
     start_xvfb "$state" || return 1
     session_load "$state" || return 1
     create_prefix "$state" "$helpers" || return 1
@@ -132,11 +138,7 @@ cmd_start() {
 
 cmd_start_headless() {
     local state=$1 helpers=$2
-    cmd_stop "$state" 2>/dev/null
-    mkdir -p "$state"
-    stop_on_exit=$state
-    trap 'cmd_stop "$stop_on_exit"' EXIT
-    echo "WINEPREFIX=$(mktemp -d /tmp/wine-e2e.XXXXXX)/prefix" >"$state/env"
+    begin_session "$state"
     session_load "$state" || return 1
     create_prefix "$state" "$helpers" || return 1
     trap - EXIT
