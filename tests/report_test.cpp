@@ -72,7 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ReportTest, ShowsAnErrorBoxOwnedByTheApplicationWindowUnderItsTitle) {
   world.modulePath = "C:\\Tools\\Launcher.exe";
-  world.rightToLeftSupport = true;  // the reading order stays left to right
 
   Report("Out of memory");
 

@@ -139,7 +139,6 @@ class World {
   // 1252 (Western, no lead bytes) or 932 (Japanese, lead bytes 81-9F, E0-FC).
   void UseCodePage(UINT codePage);
   UINT ansiCodePage = 1252;
-  bool rightToLeftSupport = false;
   bool IsLeadByteOfCodePage(unsigned char byte) const;
 
   // --- heap
