@@ -15,7 +15,7 @@ class ApplicationTest : public test::SimulatedWindowsTest {
   std::string Title() {
     outcome = sim::RunWithClassLibrary(world, [] {});
     const sim::Window* application = world.ApplicationWindow();
-    return application == nullptr ? "<no window>" : application->spec.title;
+    return application == nullptr ? "<no window>" : application->setup.title;
   }
 };
 
@@ -76,9 +76,9 @@ TEST_F(ApplicationTest, TheHiddenWindowLivesFromStartUpToFinalisation) {
   EXPECT_TRUE(existedDuringTheRun);
   const sim::Window* application = world.ApplicationWindow();
   ASSERT_NE(nullptr, application);
-  EXPECT_EQ("TApplication", application->spec.className);
-  EXPECT_EQ("Launcher", application->spec.title);
-  EXPECT_FALSE(application->spec.visible);
+  EXPECT_EQ("TApplication", application->setup.className);
+  EXPECT_EQ("Launcher", application->setup.title);
+  EXPECT_FALSE(application->setup.visible);
   EXPECT_EQ(0, application->width);
   EXPECT_EQ(0, application->height);
   EXPECT_NE(nullptr, application->icon) << "MAINICON";

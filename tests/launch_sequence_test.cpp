@@ -73,12 +73,12 @@ class CloseRequestTest : public LaunchSequenceTest, public ::testing::WithParamI
 
 TEST_P(CloseRequestTest, OneRequestThenTwoSeconds) {
   const CloseCase& c = GetParam();
-  sim::WindowSpec spec;
-  spec.title = "Kembrin";
-  spec.answer = c.answer;
-  spec.answerDelayMs = c.answerDelayMs;
-  spec.closesOnRequest = c.closes;
-  const HWND kembrin = world.AddWindow(spec);
+  sim::WindowSetup setup;
+  setup.title = "Kembrin";
+  setup.answer = c.answer;
+  setup.answerDelayMs = c.answerDelayMs;
+  setup.closesOnRequest = c.closes;
+  const HWND kembrin = world.AddWindow(setup);
   const HWND taskbar = world.AddTaskbar();
 
   EXPECT_EQ(0, Run().exitCode);
@@ -239,7 +239,7 @@ TEST_F(LaunchSequenceTest, ALauncherTitledKembrinKeepsItsOwnWindowAndCanStillSho
 
   const sim::Window* application = world.ApplicationWindow();
   ASSERT_NE(nullptr, application);
-  EXPECT_EQ("Kembrin", application->spec.title);
+  EXPECT_EQ("Kembrin", application->setup.title);
   // The search finds the launcher's own window first: the request reaches
   // its procedure, which ignores it.
   EXPECT_EQ((std::vector<std::string>{CloseRequest(application->handle) + " = 1"}),

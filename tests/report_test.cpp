@@ -105,20 +105,20 @@ TEST_F(ReportTest, ABoxThatCannotBeShownEndsTheReportAsIfClosed) {
 // again the window that was active.
 TEST_F(ReportTest, DisablesTheThreadsWindowsWhileTheBoxIsUp) {
   auto threadWindow = [&](bool visible, bool enabled) {
-    sim::WindowSpec spec;
-    spec.title = "tool window";
-    spec.thread = sim::kLauncherThread;
-    spec.visible = visible;
-    spec.enabled = enabled;
-    return world.AddWindow(spec);
+    sim::WindowSetup setup;
+    setup.title = "tool window";
+    setup.thread = sim::kLauncherThread;
+    setup.visible = visible;
+    setup.enabled = enabled;
+    return world.AddWindow(setup);
   };
   const HWND shown = threadWindow(true, true);
   const HWND goesAway = threadWindow(true, true);
   const HWND alreadyDisabled = threadWindow(true, false);
   const HWND hidden = threadWindow(false, true);
-  sim::WindowSpec otherSpec;
-  otherSpec.title = "another program";
-  const HWND otherThread = world.AddWindow(otherSpec);
+  sim::WindowSetup otherSetup;
+  otherSetup.title = "another program";
+  const HWND otherThread = world.AddWindow(otherSetup);
   world.activeWindow = shown;
   world.answerBox = [&](sim::MessageBoxRecord&) {
     world.FindWindowRecord(goesAway)->exists = false;
@@ -133,9 +133,9 @@ TEST_F(ReportTest, DisablesTheThreadsWindowsWhileTheBoxIsUp) {
   EXPECT_EQ(0, std::count(enabledDuring.begin(), enabledDuring.end(), shown));
   EXPECT_EQ(0, std::count(enabledDuring.begin(), enabledDuring.end(), goesAway));
   EXPECT_EQ(1, std::count(enabledDuring.begin(), enabledDuring.end(), hidden));
-  EXPECT_TRUE(world.FindWindowRecord(shown)->spec.enabled);
-  EXPECT_FALSE(world.FindWindowRecord(alreadyDisabled)->spec.enabled);
-  EXPECT_TRUE(world.FindWindowRecord(otherThread)->spec.enabled);
+  EXPECT_TRUE(world.FindWindowRecord(shown)->setup.enabled);
+  EXPECT_FALSE(world.FindWindowRecord(alreadyDisabled)->setup.enabled);
+  EXPECT_TRUE(world.FindWindowRecord(otherThread)->setup.enabled);
   EXPECT_EQ((std::vector<std::string>{"EnableWindow(" + sim::Name(shown) + ", 0) = 0",
                                       "EnableWindow(" + sim::Name(goesAway) + ", 0) = 0",
                                       "EnableWindow(" + sim::Name(shown) + ", 1) = 1"}),
@@ -157,10 +157,10 @@ TEST_F(ReportTest, EveryAllocationOfTheReportCanFailWithoutEndingTheProcessAbnor
     sim::World world;
     world.AddTaskbar();
     for (int i = 0; i < 10; ++i) {  // enough windows that the service's list must grow
-      sim::WindowSpec spec;
-      spec.title = "tool window";
-      spec.thread = sim::kLauncherThread;
-      world.AddWindow(spec);
+      sim::WindowSetup setup;
+      setup.title = "tool window";
+      setup.thread = sim::kLauncherThread;
+      world.AddWindow(setup);
     }
     world.SetAppPath(REG_DWORD, Bytes("\x01\0\0\0"));
     int reportAllocations = 0;

@@ -103,8 +103,8 @@ HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
   HWND found = nullptr;
   for (const sim::Window& window : world.windows) {
     if (!window.exists) continue;
-    if (lpClassName != nullptr && !SameText(window.spec.className, lpClassName)) continue;
-    if (lpWindowName != nullptr && !SameText(window.spec.title, lpWindowName)) continue;
+    if (lpClassName != nullptr && !SameText(window.setup.className, lpClassName)) continue;
+    if (lpWindowName != nullptr && !SameText(window.setup.title, lpWindowName)) continue;
     found = window.handle;
     break;
   }
@@ -131,21 +131,21 @@ LRESULT WINAPI SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
   }
   if (window != nullptr) {
     const bool abortIfHung = (fuFlags & SMTO_ABORTIFHUNG) != 0;
-    switch (window->spec.answer) {
+    switch (window->setup.answer) {
       case sim::Answer::AtOnce:
       case sim::Answer::AfterDelay:
         // A thread that keeps processing messages is waited for as long as
         // it takes when SMTO_NOTIMEOUTIFNOTHUNG is given.
-        if (window->spec.answer == sim::Answer::AfterDelay) {
-          if ((fuFlags & SMTO_NOTIMEOUTIFNOTHUNG) == 0 && window->spec.answerDelayMs > uTimeout) {
+        if (window->setup.answer == sim::Answer::AfterDelay) {
+          if ((fuFlags & SMTO_NOTIMEOUTIFNOTHUNG) == 0 && window->setup.answerDelayMs > uTimeout) {
             world.nowMs += uTimeout;
             ++window->closeRequests;
             break;
           }
-          world.nowMs += window->spec.answerDelayMs;
+          world.nowMs += window->setup.answerDelayMs;
         }
         ++window->closeRequests;
-        if (Msg == WM_CLOSE && window->spec.closesOnRequest) window->exists = false;
+        if (Msg == WM_CLOSE && window->setup.closesOnRequest) window->exists = false;
         if (lpdwResult != nullptr) *lpdwResult = 0;
         sent = 1;
         break;
@@ -174,7 +174,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   box.shown = world.desktopAvailable && (hWnd == nullptr || LiveWindow(hWnd) != nullptr);
   box.activeWindow = world.activeWindow;
   for (const sim::Window& window : world.windows) {
-    if (window.exists && window.spec.thread == sim::kLauncherThread && window.spec.enabled) {
+    if (window.exists && window.setup.thread == sim::kLauncherThread && window.setup.enabled) {
       box.enabledThreadWindows.push_back(window.handle);
     }
   }
@@ -191,7 +191,7 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
   const sim::Window* window = LiveWindow(hWnd);
   int length = 0;
   if (lpString != nullptr && nMaxCount > 0) {
-    const std::string title = window == nullptr ? "" : window->spec.title;
+    const std::string title = window == nullptr ? "" : window->setup.title;
     length = static_cast<int>(title.size()) < nMaxCount - 1 ? static_cast<int>(title.size()) : nMaxCount - 1;
     std::memcpy(lpString, title.data(), static_cast<size_t>(length));
     lpString[length] = '\0';
@@ -248,10 +248,10 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   if (world.desktopAvailable && windowClass != world.classes.end()) {
     sim::Window window;
     window.handle = reinterpret_cast<HWND>(world.nextHandle++);
-    window.spec.className = lpClassName;
-    window.spec.title = lpWindowName == nullptr ? "" : lpWindowName;
-    window.spec.thread = sim::kLauncherThread;
-    window.spec.visible = (dwStyle & WS_VISIBLE) != 0;
+    window.setup.className = lpClassName;
+    window.setup.title = lpWindowName == nullptr ? "" : lpWindowName;
+    window.setup.thread = sim::kLauncherThread;
+    window.setup.visible = (dwStyle & WS_VISIBLE) != 0;
     window.procedure = windowClass->second.lpfnWndProc;
     window.icon = windowClass->second.hIcon;
     window.width = nWidth;
@@ -270,7 +270,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 BOOL WINAPI DestroyWindow(HWND hWnd) {
   MaybeFault("DestroyWindow");
   sim::Window* window = LiveWindow(hWnd);
-  const BOOL destroyed = window != nullptr && window->spec.thread == sim::kLauncherThread;
+  const BOOL destroyed = window != nullptr && window->setup.thread == sim::kLauncherThread;
   if (destroyed) window->exists = false;
   World& world = CurrentWorld();
   if (destroyed && world.activeWindow == hWnd) world.activeWindow = nullptr;
@@ -308,7 +308,7 @@ HWND WINAPI SetActiveWindow(HWND hWnd) {
   World& world = CurrentWorld();
   const HWND previous = world.activeWindow;
   const sim::Window* window = LiveWindow(hWnd);
-  if (window != nullptr && window->spec.thread == sim::kLauncherThread) world.activeWindow = hWnd;
+  if (window != nullptr && window->setup.thread == sim::kLauncherThread) world.activeWindow = hWnd;
   Journal("SetActiveWindow", "SetActiveWindow(" + sim::Name(hWnd) + ") = " + sim::Name(previous));
   return previous;
 }
@@ -319,7 +319,7 @@ BOOL WINAPI EnumThreadWindows(DWORD dwThreadId, WNDENUMPROC lpfn, LPARAM lParam)
   Journal("EnumThreadWindows", "EnumThreadWindows(" + Number(dwThreadId) + ")");
   std::vector<HWND> handles;
   for (const sim::Window& window : world.windows) {
-    if (window.exists && window.spec.thread == dwThreadId) handles.push_back(window.handle);
+    if (window.exists && window.setup.thread == dwThreadId) handles.push_back(window.handle);
   }
   for (HWND handle : handles) {
     if (!lpfn(handle, lParam)) break;
@@ -337,7 +337,7 @@ BOOL WINAPI IsWindow(HWND hWnd) {
 BOOL WINAPI IsWindowVisible(HWND hWnd) {
   MaybeFault("IsWindowVisible");
   const sim::Window* window = LiveWindow(hWnd);
-  const BOOL visible = window != nullptr && window->spec.visible;
+  const BOOL visible = window != nullptr && window->setup.visible;
   Journal("IsWindowVisible", "IsWindowVisible(" + sim::Name(hWnd) + ") = " + Number(visible));
   return visible;
 }
@@ -345,7 +345,7 @@ BOOL WINAPI IsWindowVisible(HWND hWnd) {
 BOOL WINAPI IsWindowEnabled(HWND hWnd) {
   MaybeFault("IsWindowEnabled");
   const sim::Window* window = LiveWindow(hWnd);
-  const BOOL enabled = window != nullptr && window->spec.enabled;
+  const BOOL enabled = window != nullptr && window->setup.enabled;
   Journal("IsWindowEnabled", "IsWindowEnabled(" + sim::Name(hWnd) + ") = " + Number(enabled));
   return enabled;
 }
@@ -355,8 +355,8 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
   sim::Window* window = LiveWindow(hWnd);
   BOOL wasDisabled = FALSE;
   if (window != nullptr) {
-    wasDisabled = !window->spec.enabled;
-    window->spec.enabled = bEnable != FALSE;
+    wasDisabled = !window->setup.enabled;
+    window->setup.enabled = bEnable != FALSE;
   }
   Journal("EnableWindow", "EnableWindow(" + sim::Name(hWnd) + ", " + Number(bEnable) + ") = " + Number(wasDisabled));
   return wasDisabled;

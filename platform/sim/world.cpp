@@ -23,28 +23,28 @@ std::string World::Lower(const std::string& text) {
   return lower;
 }
 
-HWND World::AddWindow(const WindowSpec& spec) {
+HWND World::AddWindow(const WindowSetup& setup) {
   Window window;
   window.handle = reinterpret_cast<HWND>(nextHandle++);
-  window.spec = spec;
+  window.setup = setup;
   windows.push_back(window);
   return window.handle;
 }
 
 HWND World::AddKembrinWindow(Answer answer, bool closes) {
-  WindowSpec spec;
-  spec.title = "Kembrin";
-  spec.answer = answer;
-  spec.closesOnRequest = closes;
-  return AddWindow(spec);
+  WindowSetup setup;
+  setup.title = "Kembrin";
+  setup.answer = answer;
+  setup.closesOnRequest = closes;
+  return AddWindow(setup);
 }
 
 HWND World::AddTaskbar() {
-  WindowSpec spec;
-  spec.className = "Shell_TrayWnd";
-  spec.title = "";
-  spec.closesOnRequest = false;
-  return AddWindow(spec);
+  WindowSetup setup;
+  setup.className = "Shell_TrayWnd";
+  setup.title = "";
+  setup.closesOnRequest = false;
+  return AddWindow(setup);
 }
 
 const Window* World::FindWindowRecord(HWND handle) const {
@@ -73,7 +73,7 @@ int World::CloseRequestsTo(HWND handle) const {
 
 const Window* World::ApplicationWindow() const {
   for (const Window& window : windows) {
-    if (window.procedure != nullptr && Lower(window.spec.className) == "tapplication") return &window;
+    if (window.procedure != nullptr && Lower(window.setup.className) == "tapplication") return &window;
   }
   return nullptr;
 }

@@ -31,7 +31,7 @@ enum class Answer {
   Never,       // stops processing messages now: the sender waits for its time-out
 };
 
-struct WindowSpec {
+struct WindowSetup {
   std::string className = "KembrinMain";
   std::string title;
   DWORD thread = kOtherThread;
@@ -44,7 +44,7 @@ struct WindowSpec {
 
 struct Window {
   HWND handle = nullptr;
-  WindowSpec spec;
+  WindowSetup setup;
   WNDPROC procedure = nullptr;  // windows the program created
   int width = 0;
   int height = 0;
@@ -97,7 +97,7 @@ class World {
   World();
 
   // --- windows
-  HWND AddWindow(const WindowSpec& spec);
+  HWND AddWindow(const WindowSetup& setup);
   HWND AddKembrinWindow(Answer answer = Answer::AtOnce, bool closes = true);
   HWND AddTaskbar();
   const Window* FindWindowRecord(HWND handle) const;
