@@ -27,20 +27,13 @@ run_pid=''
 # (Xvfb by its pid, the prefix's wineserver with -k); removes tmp.
 cleanup() {
     [[ -n $run_pid ]] && kill -9 "$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
-    bash "$repo/tests/wine/wine_session.sh" stop "$state" >>"$tmp/stop.log" 2>&1
-    rm -rf "$tmp"
+    session_teardown "$tmp"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-die() {
-    echo "startup: $*" >&2
-    for log in "$tmp/start.log" "$state/wine-stderr.log"; do
-        [[ -s $log ]] && tail -n 5 "$log" | sed "s|^|  $(basename "$log"): |" >&2
-    done
-    exit 1
-}
+die() { session_die startup "$tmp" "$@"; }
 
 t_all=$(now_ms)
 i686-w64-mingw32-gcc -std=c99 -Os -Wall -Wextra -mwindows -s \

@@ -30,17 +30,13 @@ class TRegistry : public TObject {
  public:
   TRegistry() noexcept = default;
 
-  HKEY RootKey() const noexcept { return rootKey_; }
   void SetRootKey(HKEY root) noexcept { rootKey_ = root; }
-  REGSAM Access() const noexcept { return access_; }
   void SetAccess(REGSAM access) noexcept { access_ = access; }
-  // Writes are deferred to the system; closing a key never flushes it.
-  bool LazyWrite() const noexcept { return true; }
-  HKEY CurrentKey() const noexcept { return currentKey_.get(); }
 
   // Opens an existing key below the root, never creating it. A failure
   // leaves no key open.
   bool OpenKey(const char* path);
+  // Writes are left to the system to save: closing never flushes a key.
   void CloseKey() noexcept { currentKey_.Close(); }
 
   // The text of a REG_SZ or REG_EXPAND_SZ value of the open key, up to its

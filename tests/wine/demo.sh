@@ -33,20 +33,13 @@ cleanup() {
     for pid in $launcher_pid $kembrin_pid; do
         kill -9 "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
     done
-    bash "$here/wine_session.sh" stop "$state" >>"$tmp/stop.log" 2>&1
-    rm -rf "$tmp"
+    session_teardown "$tmp"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-die() {
-    echo "demo: $*" >&2
-    for log in "$tmp/start.log" "${SESSION_STATE:-$state}/wine-stderr.log"; do
-        [[ -s $log ]] && tail -n 5 "$log" | sed "s|^|  $(basename "$log"): |" >&2
-    done
-    exit 1
-}
+die() { session_die demo "$tmp" "$@"; }
 
 field() { # log key: value of the key from the log's last record
     sed -n "s/^$2=//p" "$1" 2>/dev/null | tail -n 1 | tr -d '\r'

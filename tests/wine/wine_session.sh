@@ -43,6 +43,26 @@ wine_run() {
     wine "$@" </dev/null >"$out" 2>>"$SESSION_STATE/wine-stderr.log"
 }
 
+# For scripts that run a session of their own in a temporary folder <tmp>,
+# with the session's state in <tmp>/session and its start's output in
+# <tmp>/start.log.
+#   session_teardown <tmp>: stops the session, removes the folder.
+#   session_die <who> <tmp> <message>: ends the script with the message and
+#   the last lines of the session's logs.
+session_teardown() {
+    cmd_stop "$1/session" >>"$1/stop.log" 2>&1
+    rm -rf "$1"
+}
+session_die() {
+    local who=$1 tmp=$2 log
+    shift 2
+    echo "$who: $*" >&2
+    for log in "$tmp/start.log" "$tmp/session/wine-stderr.log"; do
+        [[ -s $log ]] && tail -n 5 "$log" | sed "s|^|  $(basename "$log"): |" >&2
+    done
+    exit 1
+}
+
 # Hex of a string's bytes, for regwrite.
 to_hex() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
 
